@@ -1,0 +1,5 @@
+// Placeholder until the page lands.
+#include "page_printer.h"
+
+CPagePrinter::CPagePrinter(QWidget* parent) : QWidget(parent) {}
+void CPagePrinter::ApplyDrawerVisibility() {}

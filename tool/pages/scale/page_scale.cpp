@@ -1,0 +1,4 @@
+// Placeholder until the page lands.
+#include "page_scale.h"
+
+CPageScale::CPageScale(QWidget* parent) : QWidget(parent) {}

@@ -1,0 +1,16 @@
+// main() for widget tests: one QApplication for the whole program, on the offscreen platform
+// unless the caller chose another (xvfb-run with QT_QPA_PLATFORM=xcb shows real windows).
+#include "dialog_template.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    InstallFontSubstitutions();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
