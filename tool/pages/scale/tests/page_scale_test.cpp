@@ -207,7 +207,7 @@ TEST_F(PageScaleTest, OnePollFillsTheBoxesInBothLanguages)
             posperiph_script_reading(row.code, row.reading);
             posperiph_clear_journal();
             page.Poll();
-            EXPECT_EQ(posperiph_journal(), std::vector<PosCall>{PosCall{"read_standard", {}}});
+            EXPECT_EQ(posperiph_journal(), (std::vector<PosCall>{PosCall{"read_standard", {}}}));
             EXPECT_EQ(Box(STATUS), QString::fromUtf8(lang == Lang::Chinese ? row.zhStatus : row.enStatus));
             EXPECT_EQ(Box(RAW), row.raw ? QString::fromUtf8(row.raw) : QString("before raw"));
             EXPECT_EQ(Box(NET), row.raw ? QString::fromUtf8(row.net) : QString("before net"));
