@@ -12,8 +12,10 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -108,10 +110,14 @@ protected:
         QTest::mouseClick(w, Qt::LeftButton, {}, indicator ? QPoint(4, w->height() / 2) : w->rect().center());
     }
 
+    // Replaces the text of an editable box as typed through an input method (Chinese included).
     void TypeInto(QComboBox* box, const QString& text)
     {
+        box->lineEdit()->setFocus();
         box->lineEdit()->selectAll();
-        QTest::keyClicks(box->lineEdit(), text);
+        QInputMethodEvent typed;
+        typed.setCommitString(text);
+        QCoreApplication::sendEvent(box->lineEdit(), &typed);
     }
 
     QTemporaryDir m_home;
@@ -120,3 +126,47 @@ protected:
 };
 
 inline QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// The page as a technician sees it: "name=value" for texts, checks, selections and enabled states.
+inline QStringList Snapshot(const QWidget* page)
+{
+    auto combo = [&](int id) { return FindControl<QComboBox>(page, id); };
+    auto box = [&](int id) { return FindControl<QCheckBox>(page, id)->isChecked() ? "1" : "0"; };
+    auto on = [&](int id) { return FindControl(page, id)->isEnabled() ? "on" : "off"; };
+    auto sel = [&](int id) {
+        QComboBox* c = combo(id);
+        return c->currentIndex() < 0 ? QString("(none)") : c->itemText(c->currentIndex());
+    };
+    return {
+        "model=" + sel(CPageSetup::IDC_MODEL),
+        "software=" + sel(CPageSetup::IDC_SOFTWARE),
+        "scalePort=" + ControlText(combo(CPageSetup::IDC_SCALE_PORT)) + " " + on(CPageSetup::IDC_SCALE_PORT),
+        "scalePortItem=" + sel(CPageSetup::IDC_SCALE_PORT),
+        "scaleRate=" + ControlText(combo(CPageSetup::IDC_SCALE_RATE)) + " " + on(CPageSetup::IDC_SCALE_RATE),
+        QString("alarm=") + box(CPageSetup::IDC_ALARM) + " " + on(CPageSetup::IDC_ALARM),
+        QString("compatible=") + box(CPageSetup::IDC_COMPATIBLE),
+        "printerPort=" + sel(CPageSetup::IDC_PRINTER_PORT) + " " + on(CPageSetup::IDC_PRINTER_PORT),
+        "printerRate=" + sel(CPageSetup::IDC_PRINTER_RATE) + " " + on(CPageSetup::IDC_PRINTER_RATE),
+        "density=" + sel(CPageSetup::IDC_DENSITY),
+        "lineSpace=" + ControlText(FindControl(page, CPageSetup::IDC_LINESPACE)),
+        QString("autoCut=") + box(CPageSetup::IDC_AUTOCUT),
+        QString("drawer=") + (FindControl<QRadioButton>(page, CPageSetup::IDC_MAINBOARD_RADIO)->isChecked() ? "main" : "") +
+            (FindControl<QRadioButton>(page, CPageSetup::IDC_PRINTER_RADIO)->isChecked() ? "printer" : "") + " " +
+            on(CPageSetup::IDC_MAINBOARD_RADIO) + " " + on(CPageSetup::IDC_PRINTER_RADIO),
+        "board=" + sel(CPageSetup::IDC_BOARD) + " " + on(CPageSetup::IDC_BOARD),
+        QString("log=") + box(CPageSetup::IDC_LOG),
+        "language=" + sel(CPageSetup::IDC_LANGUAGE),
+        "saveButton=" + ControlText(FindControl(page, CPageSetup::IDC_SAVE)),
+    };
+}
+
+// Each wanted "name=value" entry equals the snapshot's entry of that name.
+inline void ExpectShown(const QWidget* page, const std::vector<const char*>& wanted)
+{
+    const QStringList shown = Snapshot(page);
+    for (const char* want : wanted) {
+        const QString w = QString::fromUtf8(want);
+        const QStringList got = shown.filter(QRegularExpression("^" + w.section('=', 0, 0) + "="));
+        EXPECT_EQ(got.value(0).toStdString(), w.toStdString());
+    }
+}
