@@ -132,7 +132,8 @@ CPagePrinter::CPagePrinter(QWidget* parent) : QWidget(parent)
 {
     BuildControls(this, TEMPLATE);
     m_editReceipt = FindControl<QPlainTextEdit>(this, IDC_RECEIPT_TEXT);
-    // The indicator shows the drawer state alone: it must be able to turn off again.
+    // The indicator is no choice among options: keep it out of any radio group so that it can
+    // always turn off again.
     FindControl<QRadioButton>(this, IDC_DRAWER_OPENED)->setAutoExclusive(false);
 
     auto bind = [this](int id, void (CPagePrinter::*handler)()) {
