@@ -350,6 +350,15 @@ TEST(DriverPrintCups, ListPrintDrawerAndVanishedQueue)
         EXPECT_EQ(attrs.mid(at + 8, 9), QByteArray("\x00\x07printer", 9)) << name.toStdString();
     }
 
+    // 100,000 characters on one line: one page, cut at its edge, handed over at once.
+    SetControlText(FindControl(&page, 1023), QString(100000, 'W'));
+    click(1020);
+    ASSERT_TRUE(sink.WaitForJobs(3, JOB_TIMEOUT_MS)) << cups.Log().toStdString();
+    const QStringList longLines = PdfLines(sink.Jobs()[2], cups.Folder());
+    ASSERT_EQ(longLines.size(), 2);
+    EXPECT_TRUE(longLines[0].startsWith(QString(20, 'W')));
+    EXPECT_EQ(longLines[1], "-");
+
     // A queue removed after the list was filled: the lookup fails and nothing is printed.
     const ShownMessage infoError{QString::fromUtf8("取打印机信息失败!\r\n Get Printer Info Error"), program,
                                  MsgIcon::None};
@@ -374,9 +383,9 @@ TEST(DriverPrintCups, ListPrintDrawerAndVanishedQueue)
     EXPECT_EQ(seam.messages, (std::vector<ShownMessage>{
                                  {QString::fromUtf8("请选择打印机!\r\n Pls Select Printer"), program, MsgIcon::None}}));
 
-    EXPECT_EQ(cups.JobCount(), 2);
+    EXPECT_EQ(cups.JobCount(), 3);
     QThread::msleep(300);
-    EXPECT_EQ(sink.Jobs().size(), 2u);
+    EXPECT_EQ(sink.Jobs().size(), 3u);
     EXPECT_TRUE(posperiph_journal().empty());
     posperiph_use_simulation();
 }
