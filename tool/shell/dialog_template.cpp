@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 namespace {
 
@@ -18,11 +20,35 @@ constexpr char SORTED_PROPERTY[] = "kitSorted";
 
 QString Utf8(const char* s) { return s ? QString::fromUtf8(s) : QString(); }
 
+// A push button whose text wraps to several lines when it is wider than the button, as a Windows
+// multi-line button does; text() stays the text as set.
+class WrapPushButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QStylePainter p(this);
+        QStyleOptionButton opt;
+        initStyleOption(&opt);
+        const QString label = opt.text;
+        opt.text.clear();
+        p.drawControl(QStyle::CE_PushButton, opt);
+        const QRect r = style()->subElementRect(QStyle::SE_PushButtonContents, &opt, this);
+        p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+        p.drawText(r, Qt::AlignCenter | Qt::TextWordWrap, label);
+    }
+};
+
 QWidget* MakeControl(QWidget* owner, const ControlSpec& c)
 {
     const QString text = Utf8(c.zh);
     switch (c.kind) {
-    case CtlKind::PushButton: return new QPushButton(text, owner);
+    case CtlKind::PushButton:
+        if (c.style & CTL_WRAP)
+            return new WrapPushButton(text, owner);
+        return new QPushButton(text, owner);
     case CtlKind::GroupBox: return new QGroupBox(text, owner);
     case CtlKind::Label: return new QLabel(text, owner);
     case CtlKind::CheckBox: return new QCheckBox(text, owner);

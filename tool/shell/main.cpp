@@ -1,13 +1,6 @@
-#include "dialog_template.h"
-#include "main_dlg.h"
+#include "app.h"
 
-#include <QApplication>
-
-int main(int argc, char** argv)
+int main(int, char** argv)
 {
-    QApplication app(argc, argv);
-    InstallFontSubstitutions();
-    CMarlowPosTestDlg dlg;
-    dlg.exec();
-    return 0;
+    return theApp.Run(argv[0]);
 }

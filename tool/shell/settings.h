@@ -38,6 +38,19 @@ std::string VendorFolder();
 std::string FixedSettingsPath();
 // The folder of the running program file.
 std::string ModuleDirectory();
+// ModuleDirectory() + "/marlow_scales.ini": the program-folder file, which wins over the fixed
+// file when it is there.
+std::string ProgramFolderSettingsPath();
 
+// Reads the fifteen keys from the program-folder file when a file (not a folder) is there, else
+// from the fixed file; missing keys and unreadable files give the defaults. Reports nothing.
 void LoadSettings(ToolSettings& settings);
+// Writes the fifteen keys to the fixed file (created when its folder exists) and, when it exists,
+// to the program-folder file. Failed writes are skipped silently.
 void SaveSettings(const ToolSettings& settings);
+
+// The same with the two paths given (LoadSettings and SaveSettings pass the program's own).
+void LoadSettingsFrom(ToolSettings& settings, const std::string& programFolderFile,
+                      const std::string& fixedFile);
+void SaveSettingsTo(const ToolSettings& settings, const std::string& programFolderFile,
+                    const std::string& fixedFile);
