@@ -301,7 +301,7 @@ TEST(DriverPrintCups, ListPrintDrawerAndVanishedQueue)
     ASSERT_TRUE(cups.Run("lpadmin", {"-d", "Receipt_Q"}));
 
     posperiph_use_script();
-    LoadSettings(TheSettings());
+    TheSettings() = ToolSettings{};
     TheSettings().otherLanguage = LANGUAGE_CHINESE;
     CRecordingSeam seam;
     CPagePrinter page(nullptr);

@@ -33,7 +33,7 @@ protected:
     void SetUp() override
     {
         posperiph_use_script();
-        LoadSettings(TheSettings());
+        TheSettings() = ToolSettings{};
         TheSettings().otherLanguage = LANGUAGE_CHINESE;
         TheSettings().posType = 0;
         TheSettings().cashDrawerControlType = 0;
