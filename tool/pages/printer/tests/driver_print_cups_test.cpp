@@ -388,6 +388,23 @@ TEST(DriverPrintCups, ListPrintDrawerAndVanishedQueue)
     EXPECT_EQ(sink.Jobs().size(), 3u);
     EXPECT_TRUE(posperiph_journal().empty());
     posperiph_use_simulation();
+
+    // The default printer's name is read into an 80-byte field: 79 bytes still select it, 80 do not.
+    const QString name79(79, 'L'), name80(80, 'M');
+    for (const QString& queue : {name79, name80})
+        ASSERT_TRUE(cups.Run("lpadmin", {"-p", queue, "-E", "-v", device}));
+    struct Case {
+        QString defaultName;
+        QString selected;
+    };
+    for (const Case& c : {Case{name79, name79}, Case{name80, QString()}}) {
+        ASSERT_TRUE(cups.Run("lpadmin", {"-d", c.defaultName}));
+        CPagePrinter other(nullptr);
+        auto* otherList = FindControl<QComboBox>(&other, 1018);
+        EXPECT_EQ(otherList->count(), 4) << c.defaultName.size();
+        EXPECT_EQ(otherList->currentText(), c.selected) << c.defaultName.size();
+        EXPECT_EQ(otherList->currentIndex(), c.selected.isEmpty() ? -1 : otherList->findText(c.selected));
+    }
 }
 
 } // namespace
