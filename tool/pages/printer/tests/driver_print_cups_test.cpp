@@ -35,8 +35,10 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace {
