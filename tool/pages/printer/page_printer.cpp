@@ -103,7 +103,10 @@ QString BoxText(const QWidget* box)
 
 void SetBoxText(QWidget* box, const QString& text)
 {
-    SetControlText(box, qobject_cast<QPlainTextEdit*>(box) ? QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) : text);
+    if (qobject_cast<QPlainTextEdit*>(box))
+        SetControlText(box, QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    else
+        SetControlText(box, text);
 }
 
 // Driver-printing messages are titled with the program's name: its file name without extension.

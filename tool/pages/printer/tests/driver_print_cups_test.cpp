@@ -281,13 +281,35 @@ QStringList PdfLines(const QByteArray& job, const QString& folder)
     return lines;
 }
 
+// The number of pages of a PDF job, as pdfinfo reports it; -1 when it can't be read.
+int PdfPages(const QByteArray& job, const QString& folder)
+{
+    const QString pdf = folder + "/pages.pdf";
+    QFile f(pdf);
+    if (!f.open(QIODevice::WriteOnly))
+        return -1;
+    f.write(job);
+    f.close();
+    QProcess p;
+    p.start(FindTool("pdfinfo"), {pdf});
+    if (!p.waitForFinished(COMMAND_TIMEOUT_MS)) {
+        p.kill();
+        p.waitForFinished(5000);
+        return -1;
+    }
+    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n'))
+        if (line.startsWith("Pages:"))
+            return line.mid(6).trimmed().toInt();
+    return -1;
+}
+
 TEST(DriverPrintCups, ListPrintDrawerAndVanishedQueue)
 {
     const QString cupsd = FindTool("cupsd");
     if (cupsd.isEmpty())
         GTEST_SKIP() << "cupsd is not installed (Debian package cups); driver printing against a real "
                         "CUPS server is not tested";
-    for (const char* tool : {"lpadmin", "lpstat", "pdftotext"})
+    for (const char* tool : {"lpadmin", "lpstat", "pdftotext", "pdfinfo"})
         ASSERT_FALSE(FindTool(tool).isEmpty()) << tool << " is missing: run scripts/bootstrap";
 
     CJobSink sink;
@@ -332,11 +354,13 @@ TEST(DriverPrintCups, ListPrintDrawerAndVanishedQueue)
             expected << line.simplified();
     expected << "-";
     EXPECT_EQ(PdfLines(printJob, cups.Folder()), expected);
+    EXPECT_EQ(PdfPages(printJob, cups.Folder()), 1);
 
     // The drawer button: one empty document, then "OK!".
     click(1019);
     ASSERT_TRUE(sink.WaitForJobs(2, JOB_TIMEOUT_MS)) << cups.Log().toStdString();
     EXPECT_EQ(PdfLines(sink.Jobs()[1], cups.Folder()), QStringList());
+    EXPECT_EQ(PdfPages(sink.Jobs()[1], cups.Folder()), 1);
     EXPECT_EQ(seam.messages, (std::vector<ShownMessage>{{"OK!", "Tips", MsgIcon::None}}));
     EXPECT_EQ(cups.JobCount(), 2);
 
@@ -360,6 +384,7 @@ TEST(DriverPrintCups, ListPrintDrawerAndVanishedQueue)
     ASSERT_EQ(longLines.size(), 2);
     EXPECT_TRUE(longLines[0].startsWith(QString(20, 'W')));
     EXPECT_EQ(longLines[1], "-");
+    EXPECT_EQ(PdfPages(sink.Jobs()[2], cups.Folder()), 1);
 
     // A queue removed after the list was filled: the lookup fails and nothing is printed.
     const ShownMessage infoError{QString::fromUtf8("取打印机信息失败!\r\n Get Printer Info Error"), program,
