@@ -176,3 +176,12 @@ TEST_F(Reader, DebugLineAfterEachReadThatStartsWithStx) {
   probe << 255;
   EXPECT_EQ(probe.str(), "255");
 }
+
+TEST_F(Reader, ElevenEmptyReadsInARowClearWeightAndFlags) {
+  read(minus_250);
+  int idle = 0;
+  for (int i = 0; i < 10; ++i) note_empty_read(link, idle);
+  EXPECT_EQ(view().weight, 250u);
+  note_empty_read(link, idle);
+  EXPECT_EQ(view(), (record_view{0, 0, 0, "W:-250 T:0 S:1 Z:0 L:0 M:0 O:0 "}));
+}
