@@ -62,15 +62,17 @@ bool SameName(std::string_view a, std::string_view b)
     return true;
 }
 
-// The section name when the line opens a section.
+// The section name when the line opens a section: '[' first, the name up to the line's last ']'.
+// A line with no ']' opens nothing.
 std::optional<std::string_view> SectionName(std::string_view line)
 {
     line = Trim(line);
     if (line.empty() || line.front() != '[')
         return std::nullopt;
-    line.remove_prefix(1);
-    const size_t close = line.find(']');
-    return Trim(close == std::string_view::npos ? line : line.substr(0, close));
+    const size_t close = line.rfind(']');
+    if (close == std::string_view::npos || close == 0)
+        return std::nullopt;
+    return Trim(line.substr(1, close - 1));
 }
 
 struct KeyLine {

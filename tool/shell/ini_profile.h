@@ -2,7 +2,8 @@
 // profile functions the settings file was made for. No I/O here: ini_file.h feeds it files.
 //
 // - Section and key names match without regard to the case of ASCII letters.
-// - A line whose first non-blank byte is '[' opens a section (name up to ']', blanks trimmed).
+// - A line whose first non-blank byte is '[' and that holds a ']' opens a section (name up to
+//   the last ']', blanks trimmed).
 // - A line with an '=' in a section is a key: name before the first '=', value after it, blanks
 //   (space, tab) trimmed from both. Comment lines (';') and lines without '=' never match.
 // - The first of duplicate sections, and the first of duplicate keys in it, wins.

@@ -26,6 +26,8 @@ TEST(IniProfile, LookupFollowsTheProfileRules)
         {"CR line ends", "[A]\rx=1\rk=2\r", "A", "k", "2"},
         {"last line without line end", "[A]\r\nk=2", "A", "k", "2"},
         {"blanks around the section name", "  [ A ]  \r\nk=1\r\n", "A", "k", "1"},
+        {"a section name runs to the last bracket", "[A]B]\r\nk=1\r\n", "A]B", "k", "1"},
+        {"no closing bracket opens no section", "[A]\r\n[B\r\nk=1\r\n", "A", "k", "1"},
         {"comment line never matches", "[A]\r\n;k=1\r\n", "A", "k", std::nullopt},
         {"line without equals sign never matches", "[A]\r\nk\r\n", "A", "k", std::nullopt},
         {"key before any section", "k=1\r\n[A]\r\n", "A", "k", std::nullopt},

@@ -6,8 +6,12 @@
 #include "page_printer.h"
 #include "page_scale.h"
 #include "page_setup.h"
+#include "platform_seam.h"
 #include "posperiph_control.h"
+#include "restart.h"
 #include "settings.h"
+
+#include <QAccessible>
 
 #include <QFontInfo>
 #include <QFrame>
@@ -75,7 +79,13 @@ TEST_F(MainWindow, OpensWithTheSetupPageInFrontAndItsButtonBold)
     EXPECT_EQ(dlg.PageSetup()->geometry(), expected);
     EXPECT_EQ(dlg.PageScale()->geometry(), expected);
 
-    EXPECT_EQ(area->accessibleName(), "page area");
+    // What a screen reader hears: the buttons' texts, the tab area's role.
+    for (int id : {Dlg::IDC_BTN_SCALE, Dlg::IDC_BTN_PRINTER, Dlg::IDC_BTN_SETUP, Dlg::IDC_BTN_CLOSE}) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(Button(dlg, id));
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->text(QAccessible::Name), Button(dlg, id)->text());
+    }
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(area)->text(QAccessible::Name), "page area");
     EXPECT_FALSE(dlg.windowIcon().isNull());
     EXPECT_TRUE(dlg.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_FALSE(dlg.windowFlags() & Qt::WindowMinimizeButtonHint);
@@ -179,6 +189,31 @@ TEST_F(MainWindow, EveryWayOfClosingEndsTheLoop)
     QTest::keyClick(Button(dlg, Dlg::IDC_BTN_SCALE), Qt::Key_Return);
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_TRUE(dlg.PageScale()->isVisible());
+}
+
+// Records program starts instead of making them.
+class RecordingSeam : public CPlatformSeam {
+public:
+    void StartProgram(const QString& path) override { started << path; }
+    QStringList started;
+};
+
+TEST_F(MainWindow, RestartClosesTheWindowAfterTheCallerReturnsAndStartsTheProgramFile)
+{
+    RecordingSeam seam;
+    SetSeam(&seam);
+    Dlg dlg;
+    bool openWhenReturned = false;
+    QTimer::singleShot(0, &dlg, [&] {
+        RestartProgram();
+        openWhenReturned = dlg.isVisible();
+    });
+    QTimer::singleShot(5000, &dlg, [&dlg] { dlg.done(99); });
+    EXPECT_EQ(dlg.exec(), QDialog::Rejected);
+    SetSeam(nullptr);
+    EXPECT_TRUE(openWhenReturned);
+    ASSERT_EQ(seam.started.size(), 1);
+    EXPECT_EQ(seam.started[0].toStdString(), fs::canonical("/proc/self/exe").string());
 }
 
 TEST_F(MainWindow, LayoutKeepsButtonsAndStretchesCloseButtonAndTabArea)
