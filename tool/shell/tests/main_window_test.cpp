@@ -18,7 +18,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <array>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -155,6 +157,30 @@ TEST_F(MainWindow, PageButtonsBringTheirPageToTheFrontInBold)
             EXPECT_EQ(Bold(Button(dlg, id)), id == s.button) << s.button << " " << id;
         EXPECT_TRUE(dlg.isVisible());
     }
+}
+
+TEST_F(MainWindow, ScalePollingGoesOnWhileAnotherPageIsInFront)
+{
+    Dlg dlg;
+    dlg.show();
+    QTest::mouseClick(Button(dlg, Dlg::IDC_BTN_SCALE), Qt::LeftButton);
+    QTest::mouseClick(FindControl<QPushButton>(dlg.PageScale(), 1004), Qt::LeftButton);  // Start
+    QTest::mouseClick(Button(dlg, Dlg::IDC_BTN_SETUP), Qt::LeftButton);
+    ASSERT_FALSE(dlg.PageScale()->isVisible());
+
+    posperiph_clear_journal();
+    std::array<unsigned char, 32> reading{};
+    reading[0] = 3;
+    std::memcpy(&reading[1], "  1.250", 7);
+    posperiph_script_reading(240, reading);
+    const auto polls = [] {
+        int n = 0;
+        for (const PosCall& c : posperiph_journal())
+            n += c.fn == "read_standard";
+        return n;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return polls() >= 2; }, 2000));
+    EXPECT_EQ(ControlText(FindControl(dlg.PageScale(), 1008)), "  1.250");
 }
 
 TEST_F(MainWindow, EveryWayOfClosingEndsTheLoop)
