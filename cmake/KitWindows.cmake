@@ -10,7 +10,7 @@ include_guard(GLOBAL)
 add_link_options(-static)
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
-find_program(KIT_OBJDUMP NAMES ${CMAKE_OBJDUMP} objdump)
+set(KIT_OBJDUMP ${CMAKE_OBJDUMP})
 
 if(KIT_BUILD_TESTS)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
