@@ -68,12 +68,19 @@ void set_wine_env(const std::string &prefix)
   unsetenv("WAYLAND_DISPLAY");
 }
 
-int run_and_wait(const std::vector<std::string> &argv)
+// Runs a Wine tool with its output (and that of a wineserver it starts) going to `log`.
+int run_and_wait(const std::vector<std::string> &argv, const std::string &log)
 {
   pid_t pid = fork();
   if (pid < 0)
     die("fork");
   if (pid == 0) {
+    int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    if (fd >= 0) {
+      dup2(fd, 1);
+      dup2(fd, 2);
+      close(fd);
+    }
     std::vector<char *> args;
     for (auto &a : argv)
       args.push_back(const_cast<char *>(a.c_str()));
@@ -183,16 +190,23 @@ int main(int argc, char **argv)
     if (errno != EINTR)
       die("flock");
 
+  // Wine's own chatter goes to a log beside the prefix. That includes the wineserver's: it takes
+  // the first pty it opens as its controlling terminal and dumps its objects on the hang-up that
+  // closing the pty's master sends it.
+  const std::string log = prefix + ".log";
   struct stat st;
   if (stat((prefix + "/system.reg").c_str(), &st) != 0 ||
       stat((prefix + "/.update-timestamp").c_str(), &st) != 0) {
     std::fprintf(stderr, "wine-com-run: creating the Wine prefix %s\n", prefix.c_str());
-    int s = run_and_wait({wine, "wineboot", "-i"});
+    int s = run_and_wait({wine, "wineboot", "-i"}, log);
     if (!WIFEXITED(s) || WEXITSTATUS(s) != 0) {
-      std::fprintf(stderr, "wine-com-run: wineboot failed\n");
+      std::fprintf(stderr, "wine-com-run: wineboot failed (see %s)\n", log.c_str());
       return 125;
     }
   }
+  // Started here unless one runs already, so that it does not inherit the program's stderr; it
+  // stays 10 s after the last program, which spares the next test its start-up.
+  run_and_wait({find_tool("WINESERVER", "wineserver"), "-p10"}, log);
 
   std::string lower;
   for (char c : com)
