@@ -28,6 +28,31 @@ SOCKET as_socket(uintptr_t s) { return static_cast<SOCKET>(s); }
 
 } // namespace
 
+std::string line_settings()
+{
+  const char *port = std::getenv("WEIGHPORT_WINE_LINE");
+  if (!port || !*port || !winsock_started())
+    return {};
+  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (s == INVALID_SOCKET)
+    return {};
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(static_cast<u_short>(std::atoi(port)));
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  std::string out;
+  if (::connect(s, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0) {
+    char buf[128];
+    int got;
+    while ((got = recv(s, buf, sizeof buf, 0)) > 0)
+      out.append(buf, static_cast<size_t>(got));
+  }
+  closesocket(s);
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r'))
+    out.pop_back();
+  return out;
+}
+
 ScaleEnd::~ScaleEnd() { close(); }
 
 bool ScaleEnd::connect()

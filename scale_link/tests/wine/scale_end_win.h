@@ -13,6 +13,10 @@ namespace wine_test {
 // The COM name wine-com-run maps to a pty ("COM5" unless it was told otherwise).
 std::string com_name();
 
+// The line settings of the pty behind the COM port as wine-com-run reads them with tcgetattr,
+// e.g. "9600 8N1 raw"; empty when not run under wine-com-run.
+std::string line_settings();
+
 class ScaleEnd {
 public:
   ScaleEnd() = default;

@@ -50,6 +50,17 @@ protected:
   const std::string port = com_name();
 };
 
+// ---- the port ----
+
+// A pty always keeps 8 bits and no parity, so of the four settings the line shows the rate and
+// the stop bits; the DCB test checks all four.
+TEST_F(OnCom, OpenSetsTheLineTo9600_8N1)
+{
+  EXPECT_EQ("1200 8N2 cooked", line_settings());  // as the harness leaves a new port
+  open();
+  EXPECT_EQ("9600 8N1 raw", line_settings());
+}
+
 // ---- commands ----
 
 struct CommandCase {

@@ -7,7 +7,8 @@
 // TCP: it connects to 127.0.0.1:$WEIGHPORT_WINE_RELAY, waits for the line "OK\n", and from then on
 // the connection is the scale's end of the cable, byte for byte. Every connection gets a fresh
 // pseudo-terminal with dosdevices/<com> linked to its slave; closing the connection closes the
-// master, as if the cable were pulled.
+// master, as if the cable were pulled. A connection to 127.0.0.1:$WEIGHPORT_WINE_LINE gets one
+// line describing the pty's current line settings, e.g. "9600 8N1 raw", and is closed.
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -130,13 +131,19 @@ void close_pty(Pty &p)
   p = Pty{};
 }
 
-// A fresh pty, left as a new terminal is (canonical, echo, 38400 baud): only a program that sets
-// the line up itself gets raw bytes through it.
+// A fresh pty set to 1200 baud and two stop bits (and 7 bits with even parity, which a Linux pty
+// turns back into 8 bits without parity), so that a line set-up that does not reach the port shows.
 Pty open_pty_as_com(const std::string &link)
 {
   Pty p;
   if (openpty(&p.master, &p.slave, nullptr, nullptr, nullptr) < 0)
     die("openpty");
+  termios t{};
+  if (tcgetattr(p.slave, &t) == 0) {
+    cfsetspeed(&t, B1200);
+    t.c_cflag = (t.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB;
+    tcsetattr(p.slave, TCSANOW, &t);
+  }
   fcntl(p.master, F_SETFD, FD_CLOEXEC);
   fcntl(p.slave, F_SETFD, FD_CLOEXEC);
   fcntl(p.master, F_SETFL, fcntl(p.master, F_GETFL) | O_NONBLOCK);
@@ -148,6 +155,46 @@ Pty open_pty_as_com(const std::string &link)
   if (symlink(name, tmp.c_str()) < 0 || rename(tmp.c_str(), link.c_str()) < 0)
     die("link " + link);
   return p;
+}
+
+std::string describe_line(int fd)
+{
+  termios t{};
+  if (fd < 0 || tcgetattr(fd, &t) != 0)
+    return "none\n";
+  const speed_t speeds[] = {B300, B1200, B2400, B4800, B9600, B19200, B38400, B57600, B115200};
+  const int rates[] = {300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
+  int rate = 0;
+  for (size_t k = 0; k < sizeof rates / sizeof rates[0]; ++k)
+    if (cfgetospeed(&t) == speeds[k])
+      rate = rates[k];
+  int bits = 5;
+  switch (t.c_cflag & CSIZE) {
+  case CS6: bits = 6; break;
+  case CS7: bits = 7; break;
+  case CS8: bits = 8; break;
+  default: break;
+  }
+  const char parity = !(t.c_cflag & PARENB) ? 'N' : (t.c_cflag & PARODD) ? 'O' : 'E';
+  const bool raw = !(t.c_lflag & (ICANON | ECHO | ISIG)) && !(t.c_oflag & OPOST);
+  return std::to_string(rate) + " " + std::to_string(bits) + parity + ((t.c_cflag & CSTOPB) ? "2" : "1") +
+         (raw ? " raw" : " cooked") + "\n";
+}
+
+int listen_loopback(int &port)
+{
+  int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (s < 0)
+    die("socket");
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t alen = sizeof addr;
+  if (bind(s, reinterpret_cast<sockaddr *>(&addr), sizeof addr) < 0 || listen(s, 4) < 0 ||
+      getsockname(s, reinterpret_cast<sockaddr *>(&addr), &alen) < 0)
+    die("listen");
+  port = ntohs(addr.sin_port);
+  return s;
 }
 
 } // namespace
@@ -214,17 +261,11 @@ int main(int argc, char **argv)
   const std::string link = prefix + "/dosdevices/" + lower;
   Pty pty = open_pty_as_com(link);
 
-  int lsock = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (lsock < 0)
-    die("socket");
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t alen = sizeof addr;
-  if (bind(lsock, reinterpret_cast<sockaddr *>(&addr), sizeof addr) < 0 || listen(lsock, 4) < 0 ||
-      getsockname(lsock, reinterpret_cast<sockaddr *>(&addr), &alen) < 0)
-    die("listen");
-  setenv("WEIGHPORT_WINE_RELAY", std::to_string(ntohs(addr.sin_port)).c_str(), 1);
+  int relay_port = 0, line_port = 0;
+  int lsock = listen_loopback(relay_port);
+  int line_sock = listen_loopback(line_port);
+  setenv("WEIGHPORT_WINE_RELAY", std::to_string(relay_port).c_str(), 1);
+  setenv("WEIGHPORT_WINE_LINE", std::to_string(line_port).c_str(), 1);
   setenv("WEIGHPORT_WINE_COM", com.c_str(), 1);
 
   pid_t child = fork();
@@ -249,15 +290,23 @@ int main(int argc, char **argv)
     pid_t r = waitpid(child, &status, WNOHANG);
     if (r == child)
       break;
-    pollfd fds[3] = {{lsock, POLLIN, 0}, {client, POLLIN, 0}, {pty.master, POLLIN, 0}};
+    pollfd fds[4] = {{lsock, POLLIN, 0}, {client, POLLIN, 0}, {pty.master, POLLIN, 0}, {line_sock, POLLIN, 0}};
     // Only relay from the master while a program end is connected: bytes the library writes
     // before that stay queued in the pty.
     if (client < 0)
       fds[2].fd = -1;
-    if (poll(fds, 3, 50) < 0) {
+    if (poll(fds, 4, 50) < 0) {
       if (errno == EINTR)
         continue;
       die("poll");
+    }
+    if (fds[3].revents & POLLIN) {
+      int c = accept4(line_sock, nullptr, nullptr, SOCK_CLOEXEC);
+      if (c >= 0) {
+        const std::string d = describe_line(pty.slave);
+        write_all(c, d.data(), d.size());
+        close(c);
+      }
     }
     if (fds[0].revents & POLLIN) {
       int c = accept4(lsock, nullptr, nullptr, SOCK_CLOEXEC);
