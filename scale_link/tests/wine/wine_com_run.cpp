@@ -268,10 +268,18 @@ int main(int argc, char **argv)
   setenv("WEIGHPORT_WINE_LINE", std::to_string(line_port).c_str(), 1);
   setenv("WEIGHPORT_WINE_COM", com.c_str(), 1);
 
+  // The program writes into pipes of ours, not into our own stdout and stderr: the Wine services
+  // it starts inherit them and outlive it by seconds, and whoever reads our output (CTest) would
+  // wait for them.
+  int out_pipe[2], err_pipe[2];
+  if (pipe2(out_pipe, O_CLOEXEC) < 0 || pipe2(err_pipe, O_CLOEXEC) < 0)
+    die("pipe");
   pid_t child = fork();
   if (child < 0)
     die("fork");
   if (child == 0) {
+    dup2(out_pipe[1], 1);
+    dup2(err_pipe[1], 2);
     std::vector<char *> args;
     args.push_back(const_cast<char *>(wine.c_str()));
     for (int k = i; k < argc; ++k)
@@ -282,23 +290,46 @@ int main(int argc, char **argv)
     _exit(127);
   }
 
+  close(out_pipe[1]);
+  close(err_pipe[1]);
+  fcntl(out_pipe[0], F_SETFL, O_NONBLOCK);
+  fcntl(err_pipe[0], F_SETFL, O_NONBLOCK);
+  auto forward = [](int from, int to) {
+    char b[4096];
+    ssize_t n;
+    while ((n = read(from, b, sizeof b)) > 0)
+      write_all(to, b, size_t(n));
+  };
+
   int client = -1;
   bool first_connection = true;
   int status = 0;
   char buf[4096];
   for (;;) {
     pid_t r = waitpid(child, &status, WNOHANG);
-    if (r == child)
+    if (r == child) {
+      if (out_pipe[0] >= 0)
+        forward(out_pipe[0], 1);
+      if (err_pipe[0] >= 0)
+        forward(err_pipe[0], 2);
       break;
-    pollfd fds[4] = {{lsock, POLLIN, 0}, {client, POLLIN, 0}, {pty.master, POLLIN, 0}, {line_sock, POLLIN, 0}};
+    }
+    pollfd fds[6] = {{lsock, POLLIN, 0},     {client, POLLIN, 0},      {pty.master, POLLIN, 0},
+                     {line_sock, POLLIN, 0}, {out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
     // Only relay from the master while a program end is connected: bytes the library writes
     // before that stay queued in the pty.
     if (client < 0)
       fds[2].fd = -1;
-    if (poll(fds, 4, 50) < 0) {
+    if (poll(fds, 6, 50) < 0) {
       if (errno == EINTR)
         continue;
       die("poll");
+    }
+    for (int k : {4, 5}) {
+      if (fds[k].revents & POLLIN)
+        forward(fds[k].fd, k == 4 ? 1 : 2);
+      else if (fds[k].revents & (POLLHUP | POLLERR))
+        (k == 4 ? out_pipe[0] : err_pipe[0]) = -1;  // every writer is gone
     }
     if (fds[3].revents & POLLIN) {
       int c = accept4(line_sock, nullptr, nullptr, SOCK_CLOEXEC);
