@@ -11,6 +11,10 @@ namespace scale_link {
 // stops the reader, waits for it to end and closes the port. Call it before the library's code goes
 // away; afterwards the platform layer makes sure no later thread exit runs the library's code.
 void on_process_detach();
+// Windows note: it joins the reader thread. A thread's exit needs the loader lock, which DllMain
+// holds, so during FreeLibrary (DLL_PROCESS_DETACH with lpReserved == NULL) a join from DllMain
+// would wait for ever; at process exit (lpReserved != NULL) the other threads are already gone.
+//
 // Thread detach: a thread of the host process ends. Writes "DLL_THREAD_DETACH".
 void on_thread_detach();
 

@@ -52,6 +52,15 @@ void process_read(ScaleLink& link, std::size_t n) {
   if (g_debug_mode.load()) trace_read(n, link.weight, link.flags);
 }
 
+void note_empty_read(ScaleLink& link, int& idle_count) {
+  // About 3.1 s of silence: the scale is gone, its last weight no longer holds.
+  if (++idle_count > 10) {
+    std::lock_guard<std::mutex> guard(link.lock);
+    link.weight = 0;
+    link.flags = 0;
+  }
+}
+
 void reader_loop(ScaleLink* link) {
   note_thread_entered();
   int idle_count = 0;
@@ -63,11 +72,7 @@ void reader_loop(ScaleLink* link) {
       return;
     }
     if (n <= 0) {
-      if (++idle_count > 10) {
-        std::lock_guard<std::mutex> guard(link->lock);
-        link->weight = 0;
-        link->flags = 0;
-      }
+      note_empty_read(*link, idle_count);
       continue;
     }
     idle_count = 0;

@@ -51,6 +51,8 @@ void handle_short_frame(ScaleLink& link, const std::uint8_t* frame);
 void handle_weight_frame(ScaleLink& link, const std::uint8_t* frame);
 // What the reader does with one read of n bytes (n >= 1): drop or scan, then the debug line.
 void process_read(ScaleLink& link, std::size_t n);
+// A read that failed or brought nothing: counts it, and clears weight and flags after ten in a row.
+void note_empty_read(ScaleLink& link, int& idle_count);
 
 // Trace lines on standard output: the text, a newline, a flush; whole lines even from many threads.
 void trace_line(const char* text);

@@ -26,9 +26,19 @@ using clock = std::chrono::steady_clock;
 
 namespace {
 
-int ms_until(clock::time_point deadline) {
-  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - clock::now()).count();
-  return left > 0 ? static_cast<int>(left) : 0;
+// Time left until the deadline, for ppoll: poll's whole milliseconds would add up to 1 ms to every
+// 25 ms silence.
+timespec time_until(clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - clock::now()).count();
+  if (left <= 0) return timespec{0, 0};
+  return timespec{static_cast<time_t>(left / 1'000'000'000), static_cast<long>(left % 1'000'000'000)};
+}
+
+bool is_zero(const timespec& t) { return t.tv_sec == 0 && t.tv_nsec == 0; }
+
+int wait_fds(pollfd* fds, nfds_t n, clock::time_point deadline) {
+  const timespec left = time_until(deadline);
+  return ::ppoll(fds, n, &left, nullptr);
 }
 
 void close_fd(int fd) {
@@ -41,7 +51,7 @@ void close_fd(int fd) {
 bool wait_for_wake(const serial_port* port, clock::time_point deadline) {
   for (;;) {
     pollfd p{port->wake_fd, POLLIN, 0};
-    const int r = ::poll(&p, 1, ms_until(deadline));
+    const int r = wait_fds(&p, 1, deadline);
     if (r > 0) return true;
     if (r == 0) return false;
     if (errno != EINTR) return false;
@@ -69,6 +79,7 @@ void set_line_9600_8n1(termios& t) {
   t.c_iflag &= ~static_cast<tcflag_t>(INPCK);
 }
 
+// QUEUE_SIZE has no counterpart here: a Linux tty's buffers belong to the driver.
 serial_port* serial_open(const char* name) {
   if (name == nullptr || name[0] == '\0') return nullptr;
   // Non-blocking: the open must not wait for a carrier, and reads and writes are timed by poll.
@@ -116,11 +127,10 @@ int serial_read(serial_port* port, std::uint8_t* buf, std::size_t cap) {
     if (n == cap) return static_cast<int>(n);
     auto deadline = total_deadline;
     if (n > 0) deadline = std::min(deadline, last_byte + std::chrono::milliseconds(READ_INTERVAL_MS));
-    const int timeout = ms_until(deadline);
-    if (timeout == 0 && n > 0) return static_cast<int>(n);
+    if (n > 0 && is_zero(time_until(deadline))) return static_cast<int>(n);
 
     pollfd p[2] = {{port->fd, POLLIN, 0}, {port->wake_fd, POLLIN, 0}};
-    const int r = ::poll(p, 2, timeout);
+    const int r = wait_fds(p, 2, deadline);
     if (r < 0) {
       if (errno == EINTR) continue;
       if (n > 0) return static_cast<int>(n);
@@ -129,7 +139,7 @@ int serial_read(serial_port* port, std::uint8_t* buf, std::size_t cap) {
     }
     if (p[1].revents != 0) return static_cast<int>(n);
     if (r == 0) {
-      if (clock::now() < deadline) continue;  // poll rounds to whole milliseconds
+      if (clock::now() < deadline) continue;
       return static_cast<int>(n);
     }
     if ((p[0].revents & POLLIN) != 0) {
@@ -161,10 +171,9 @@ int serial_write(serial_port* port, const std::uint8_t* bytes, std::size_t n) {
     }
     if (w < 0 && errno == EINTR) continue;
     if (w < 0 && errno != EAGAIN) return done > 0 ? static_cast<int>(done) : -1;
-    const int timeout = ms_until(deadline);
-    if (timeout == 0) break;
+    if (is_zero(time_until(deadline))) break;
     pollfd p{port->fd, POLLOUT, 0};
-    const int r = ::poll(&p, 1, timeout);
+    const int r = wait_fds(&p, 1, deadline);
     if (r < 0 && errno != EINTR) break;
     if (r > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) break;
   }

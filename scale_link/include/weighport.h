@@ -13,7 +13,8 @@
  *
  * All functions use the C calling convention (the caller removes the arguments). None throws.
  * Operations report success as 1 and failure as -1. Returned strings live in static buffers owned
- * by the library: never free them; each is overwritten by the next call of the same function.
+ * by the library: never free them; each is overwritten by the next call of the same function, from
+ * any thread, so threads that call the same one at once must take turns and copy the text out.
  *
  * The library writes short diagnostic lines to standard output ("thread out", "DLL_THREAD_DETACH",
  * "DLL_PROCESS_DETACH", "the com name is:..." and, in debug mode, one line per read).

@@ -109,6 +109,10 @@ bool pty_scale::wait_taken(std::chrono::milliseconds wait) const {
   return true;
 }
 
+void pty_scale::drop_unread(int keep) {
+  if (slave_fd_ >= 0 && pending_for_slave() > keep) tcflush(slave_fd_, TCIFLUSH);
+}
+
 void pty_scale::close_master() {
   const int fd = master_fd_.exchange(-1);
   if (fd >= 0) ::close(fd);

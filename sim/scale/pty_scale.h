@@ -37,6 +37,10 @@ class pty_scale {
   // Waits until the library has taken every byte written so far. False on time-out.
   bool wait_taken(std::chrono::milliseconds wait) const;
 
+  // Throws away what the slave side left unread beyond `keep` bytes: while no program has the port
+  // open, frames would otherwise pile up (and a full queue blocks the scale's writes).
+  void drop_unread(int keep);
+
   // Pulls the cable: closes the master. Later writes fail. Stop an engine on this pty first.
   void close_master();
 

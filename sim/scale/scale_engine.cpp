@@ -194,6 +194,7 @@ void scale_engine::run() {
         has_fault_ = false;
       }
       if (!silent) {
+        pty_.drop_unread(64);
         bytes frame = weight_frame(v);
         if (has_fault) {
           switch (f) {
