@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <mutex>
 #include <new>
 
 #include "serial_port.h"
@@ -18,7 +19,10 @@ struct serial_port {
   HMODULE module_ref = nullptr;
   HANDLE wake_event = nullptr;
   std::atomic<bool> woken{false};
-  std::atomic<bool> in_read{false};
+  // in_read changes only under read_state, and a cancel is issued only under it while in_read
+  // holds, so that a cancel can never hit other I/O of the reader (its trace lines).
+  std::mutex read_state;
+  bool in_read = false;
   std::atomic<HANDLE> reader{nullptr};  // the thread that reads, for cancelling its read
 };
 
@@ -92,16 +96,20 @@ int serial_read(serial_port *port, std::uint8_t *buf, std::size_t cap)
                         DUPLICATE_SAME_ACCESS))
       port->reader.store(self);
   }
-  // in_read before woken, and the waker the other way round: one of the two sees the other.
-  port->in_read.store(true);
-  if (port->woken.load()) {
-    port->in_read.store(false);
-    return 0;
+  {
+    // in_read before woken, and the waker the other way round: one of the two sees the other.
+    std::lock_guard<std::mutex> guard(port->read_state);
+    if (port->woken.load())
+      return 0;
+    port->in_read = true;
   }
   DWORD got = 0;
   const DWORD started = GetTickCount();
   const BOOL ok = ReadFile(port->handle, buf, static_cast<DWORD>(cap), &got, nullptr);
-  port->in_read.store(false);
+  {
+    std::lock_guard<std::mutex> guard(port->read_state);
+    port->in_read = false;
+  }
   if (ok)
     return static_cast<int>(got);
   if (port->woken.load())
@@ -135,9 +143,12 @@ void serial_wake(serial_port *port)
   if (cancel == nullptr || reader == nullptr)
     return;
   // The reader may have flagged its read without having entered it yet: retry briefly.
-  for (int attempt = 0; attempt < 20 && port->in_read.load(); ++attempt) {
-    if (cancel(reader) || GetLastError() != ERROR_NOT_FOUND)
-      return;
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    {
+      std::lock_guard<std::mutex> guard(port->read_state);
+      if (!port->in_read || cancel(reader) || GetLastError() != ERROR_NOT_FOUND)
+        return;
+    }
     Sleep(1);
   }
 }
