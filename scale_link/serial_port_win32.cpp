@@ -28,18 +28,6 @@ struct serial_port {
 
 namespace {
 
-// Vista and later; looked up so that the library still loads on older systems.
-using cancel_io_fn = BOOL(WINAPI *)(HANDLE);
-cancel_io_fn cancel_synchronous_io()
-{
-  static const cancel_io_fn fn = [] {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    FARPROC p = kernel ? GetProcAddress(kernel, "CancelSynchronousIo") : nullptr;
-    return reinterpret_cast<cancel_io_fn>(reinterpret_cast<void *>(p));
-  }();
-  return fn;
-}
-
 HMODULE pin_this_module()
 {
   HMODULE self = nullptr;
@@ -136,17 +124,16 @@ void serial_wake(serial_port *port)
   port->woken.store(true);
   SetEvent(port->wake_event);
   // A synchronous read can only be ended from outside by cancelling it. Where that is not
-  // possible (older systems, Wine's serial driver), the read ends at its time-out, 281 ms at most.
+  // possible (Wine's serial driver), the read ends at its time-out, 281 ms at most.
   PurgeComm(port->handle, PURGE_RXABORT);
-  cancel_io_fn cancel = cancel_synchronous_io();
   HANDLE reader = port->reader.load();
-  if (cancel == nullptr || reader == nullptr)
+  if (reader == nullptr)
     return;
   // The reader may have flagged its read without having entered it yet: retry briefly.
   for (int attempt = 0; attempt < 20; ++attempt) {
     {
       std::lock_guard<std::mutex> guard(port->read_state);
-      if (!port->in_read || cancel(reader) || GetLastError() != ERROR_NOT_FOUND)
+      if (!port->in_read || CancelSynchronousIo(reader) || GetLastError() != ERROR_NOT_FOUND)
         return;
     }
     Sleep(1);
