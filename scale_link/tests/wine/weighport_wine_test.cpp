@@ -221,7 +221,10 @@ TEST_F(OnCom, SilenceClearsWeightAndFlagsButKeepsTareAndText)
   v.t = 9;
   apply(v);
   const std::string text = etsa_get_weight_string();
-  // Eleven empty reads of 281 ms each.
+  // Reads on a silent line never end before their 281 ms: after 1.5 s at most six have passed.
+  std::this_thread::sleep_for(1500ms);
+  EXPECT_EQ(-75, etsa_get_weight());
+  // The eleventh empty read in a row clears.
   EXPECT_TRUE(eventually([] { return etsa_get_weight() == 0 && etsa_get_flags() == 0; }, 10000ms));
   EXPECT_EQ(9, etsa_get_tare());
   EXPECT_EQ(text, etsa_get_weight_string());
