@@ -27,7 +27,15 @@ struct ScaleLink {
 };
 
 // The record must outlive every thread that may still touch it during the process's teardown.
+// MinGW's std::mutex sets up and destroys a winpthread mutex at run time, so on Windows the
+// record and the mutexes are built by the DLL's static initialisation, which the loader finishes
+// before any export can run, and no reader outlives the DLL (it holds the DLL loaded).
+#if defined(_WIN32)
+#define SCALE_LINK_CONSTINIT
+#else
+#define SCALE_LINK_CONSTINIT constinit
 static_assert(std::is_trivially_destructible_v<ScaleLink>);
+#endif
 
 extern ScaleLink g_link;
 extern std::atomic<bool> g_debug_mode;

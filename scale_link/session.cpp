@@ -10,9 +10,9 @@
 
 namespace scale_link {
 
-constinit ScaleLink g_link;
+SCALE_LINK_CONSTINIT ScaleLink g_link;
 constinit std::atomic<bool> g_debug_mode{false};
-constinit std::mutex g_session_mutex;
+SCALE_LINK_CONSTINIT std::mutex g_session_mutex;
 
 namespace {
 

@@ -7,7 +7,7 @@ namespace scale_link {
 
 namespace {
 // One line at a time: the read line switches the stream's base, which other lines must not see.
-constinit std::mutex trace_mutex;
+SCALE_LINK_CONSTINIT std::mutex trace_mutex;
 }  // namespace
 
 void trace_line(const char* text) {

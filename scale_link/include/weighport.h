@@ -61,7 +61,9 @@ WEIGHPORT_API char* WEIGHPORT_CALL etsa_com_name_test(const char* name);
 WEIGHPORT_API int WEIGHPORT_CALL etsa_init_normal(const char* port_name);
 
 /* Ends the session: stops the reader and closes the port. Returns nonzero when an open port was
- * closed, 0 when there was none. Returns within a few milliseconds, once the reader has ended. */
+ * closed, 0 when there was none. Returns within a few milliseconds, once the reader has ended. On
+ * Windows a serial driver that cannot cancel the reader's read makes it wait for the read's end, up
+ * to about 0.3 s. */
 WEIGHPORT_API int WEIGHPORT_CALL etsa_exit(void);
 
 /* Turns on one trace line per read of the session, "read:<n> bytes weight:<w> flag:0x<hex>".
