@@ -27,9 +27,13 @@ std::string flag_names(int flags) {
   } names[] = {{WEIGHPORT_FLAG_O, "O"}, {WEIGHPORT_FLAG_S, "S"}, {WEIGHPORT_FLAG_L, "L"},
                {WEIGHPORT_FLAG_Z, "Z"}, {WEIGHPORT_FLAG_M, "M"}, {WEIGHPORT_FLAG_NEGATIVE, "NEG"},
                {0x40, "b6"}, {0x80, "b7"}};
-  std::string s;
-  for (const auto& n : names)
-    if (flags & n.bit) s += (s.empty() ? "" : " ") + std::string(n.name);
+  std::string s = "[";
+  for (const auto& n : names) {
+    if (!(flags & n.bit)) continue;
+    if (s.size() > 1) s += ' ';
+    s += n.name;
+  }
+  s += ']';
   return s;
 }
 
@@ -58,7 +62,7 @@ int main(int argc, char** argv) {
     const std::string text = etsa_get_weight_string();
     char line[300];
     std::snprintf(line, sizeof line, "net %8d  tare %8d  flags 0x%02x %-14s  %s", net, tare, flags,
-                  ("[" + flag_names(flags) + "]").c_str(), text.c_str());
+                  flag_names(flags).c_str(), text.c_str());
     if (live_line) {
       std::printf("\r%-110s", line);
       std::fflush(stdout);
