@@ -1,5 +1,7 @@
 #include "ini_profile.h"
 
+#include "decimal.h"
+
 #include <climits>
 #include <cstdint>
 
@@ -167,35 +169,12 @@ std::string IniReadString(std::string_view ini, std::string_view section, std::s
     return std::string(v.substr(0, INI_TEXT_MAX));
 }
 
-int IniParseLeadingInt(std::string_view value)
-{
-    size_t i = 0;
-    bool negative = false;
-    if (i < value.size() && (value[i] == '+' || value[i] == '-')) {
-        negative = value[i] == '-';
-        ++i;
-    }
-    // Accumulate the magnitude in 64 bits and stop growing past the int range: no overflow.
-    int64_t magnitude = 0;
-    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
-        magnitude = magnitude * 10 + (value[i] - '0');
-        if (magnitude > int64_t(INT_MAX) + 1)
-            magnitude = int64_t(INT_MAX) + 1;
-    }
-    const int64_t signedValue = negative ? -magnitude : magnitude;
-    if (signedValue > INT_MAX)
-        return INT_MAX;
-    if (signedValue < INT_MIN)
-        return INT_MIN;
-    return int(signedValue);
-}
-
 int IniReadInt(std::string_view ini, std::string_view section, std::string_view key, int fallback)
 {
     const auto found = IniLookup(ini, section, key);
     if (!found || found->empty())
         return fallback;
-    return IniParseLeadingInt(*found);
+    return DecimalValue(*found);
 }
 
 void IniWriteString(std::string& ini, std::string_view section, std::string_view key,

@@ -31,7 +31,6 @@ std::string IniReadString(std::string_view ini, std::string_view section, std::s
 // the start of the value (optional sign, decimal digits; clamped to the int range), 0 when the
 // value does not start with one.
 int IniReadInt(std::string_view ini, std::string_view section, std::string_view key, int fallback);
-int IniParseLeadingInt(std::string_view value);
 
 // Writes section/key=value into the buffer: replaces the value of the key's line (keeping the
 // key's letter case), else adds the line at the end of the section, else adds the section with

@@ -1,5 +1,6 @@
 #include "scale_reading.h"
 
+#include "decimal.h"
 #include "gbk.h"
 
 #include <climits>
@@ -88,22 +89,7 @@ ScaleBoxes DecodeReading(int code, const ScaleReading& reading, const ScaleStatu
 
 std::int32_t ReadGrams(std::string_view text)
 {
-    size_t i = 0;
-    auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-    while (i < text.size() && blank(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    // Accumulate as a magnitude and stop growing once past the 32-bit range: saturates, no overflow.
-    long long magnitude = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        if (magnitude <= static_cast<long long>(INT32_MAX) + 1)
-            magnitude = magnitude * 10 + (text[i] - '0');
-    }
-    if (negative)
-        return magnitude > static_cast<long long>(INT32_MAX) + 1 ? INT32_MIN : static_cast<std::int32_t>(-magnitude);
-    return magnitude > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(magnitude);
+    return DecimalValue(text);
 }
 
 std::optional<PresetTareField> PresetTareFieldFor(std::string_view boxText)

@@ -32,27 +32,6 @@ std::optional<ModelPresets> PresetsForModel(const QString& model)
     return std::nullopt;
 }
 
-int DecimalValue(const QString& text)
-{
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    // The C library's white space: blank, tab, line feed, vertical tab, form feed, carriage return.
-    while (i < n && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
-        ++i;
-    bool negative = false;
-    if (i < n && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < n && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i].unicode() - '0');
-        if (value > 1LL + INT_MAX)
-            value = 1LL + INT_MAX;  // saturated; further digits change nothing
-    }
-    if (negative)
-        return value >= 1LL + INT_MAX ? INT_MIN : int(-value);
-    return value > INT_MAX ? INT_MAX : int(value);
-}
-
 int ClampedIndex(int stored, int count, int fallback)
 {
     return stored < 0 || stored >= count ? fallback : stored;

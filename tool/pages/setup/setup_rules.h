@@ -2,6 +2,8 @@
 // pick presets, and how texts and stored values map to list indexes. No widgets, no I/O.
 #pragma once
 
+#include "decimal.h"
+
 #include <QString>
 #include <array>
 #include <optional>
@@ -55,9 +57,6 @@ struct ModelPresets {
 
 std::optional<ModelPresets> PresetsForModel(const QString& model);
 
-// The decimal value of a text: leading white space, an optional sign and digits, anything after
-// them ignored; 0 when no digit follows. Values beyond 32 bits saturate at INT_MIN / INT_MAX.
-int DecimalValue(const QString& text);
 
 // A stored index shown in a list of `count` items: out of range gives `fallback`.
 int ClampedIndex(int stored, int count, int fallback);
