@@ -1,18 +1,5 @@
-# Cross-compiles for Windows with Debian's MinGW-w64 compilers for i686 (package
-# g++-mingw-w64-i686-posix). The -posix variants: the default -win32 thread model has no
-# std::thread or std::mutex.
+# Cross-compiles for 32-bit Windows with Debian's MinGW-w64 compilers (g++-mingw-w64-i686-posix).
 #   cmake -S . -B build-win32 -G Ninja --toolchain cmake/toolchains/mingw-i686.cmake
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86)
-
 set(_kit_mingw i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${_kit_mingw}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${_kit_mingw}-g++-posix)
-set(CMAKE_RC_COMPILER ${_kit_mingw}-windres)
-set(CMAKE_OBJDUMP ${_kit_mingw}-objdump CACHE FILEPATH "")
-
-set(CMAKE_FIND_ROOT_PATH /usr/${_kit_mingw})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
